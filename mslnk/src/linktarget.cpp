@@ -1,0 +1,1 @@
+// Link target ID list (placeholder until the module lands).

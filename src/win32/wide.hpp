@@ -1,0 +1,25 @@
+// UTF-8 <-> wchar_t at the system boundary. On Windows wchar_t is the same
+// 16-bit unit as char16_t, so the core's conversions are reused as they are.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/text.hpp"
+
+namespace vx::win32 {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+inline std::wstring to_wide(std::string_view utf8) {
+  const std::u16string u = utf8_to_utf16(utf8);
+  return std::wstring(reinterpret_cast<const wchar_t*>(u.data()), u.size());
+}
+
+// Unpaired surrogates become U+FFFD.
+inline std::string from_wide(std::wstring_view wide) {
+  return utf16_to_utf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+}
+
+}  // namespace vx::win32
