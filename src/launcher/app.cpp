@@ -1,0 +1,1 @@
+// Start-up sequence (filled in as the operations land).
