@@ -3,6 +3,7 @@
 // or broken standard stream drops the text and the program goes on.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace vx::diag {
@@ -29,6 +30,10 @@ void notice(Stream stream, std::string_view text);
 // time, one note line) to standard error without taking its lock, then ends
 // the process by fast-fail (code 7). Nothing else runs.
 [[noreturn]] void fatal(std::string_view site, std::string_view message);
+
+// Writes "memory allocation of <requested> bytes failed\n" to standard
+// error without its lock, then ends the process by fast-fail.
+[[noreturn]] void out_of_memory(std::size_t requested);
 
 // Names the calling thread "main" in fatal-error texts; every other thread
 // is "<unnamed>".
