@@ -1,0 +1,260 @@
+#include "core/render.hpp"
+
+#include "core/text.hpp"
+#include "core/unicode.hpp"
+
+namespace vx::render {
+
+namespace {
+
+void append_hex_escape(std::string& out, char32_t cp) {
+  static constexpr char DIGITS[] = "0123456789abcdef";
+  char buf[8];
+  int n = 0;
+  do {
+    buf[n++] = DIGITS[cp & 0xF];
+    cp >>= 4;
+  } while (cp != 0);
+  out += "\\u{";
+  while (n > 0) out += buf[--n];
+  out += '}';
+}
+
+}  // namespace
+
+void append_quoted(std::string& out, std::string_view text) {
+  out.reserve(out.size() + text.size() + 2);
+  out += '"';
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t start = pos;
+    const char32_t cp = next_scalar(text, pos);
+    switch (cp) {
+      case U'\0': out += "\\0"; break;
+      case U'\t': out += "\\t"; break;
+      case U'\n': out += "\\n"; break;
+      case U'\r': out += "\\r"; break;
+      case U'"': out += "\\\""; break;
+      case U'\\': out += "\\\\"; break;
+      default:
+        // A combining mark is escaped even though it is printable: shown
+        // as itself it would fuse with the quote or the escape before it.
+        if (is_grapheme_extend(cp) || !is_printable(cp))
+          append_hex_escape(out, cp);
+        else
+          out.append(text, start, pos - start);
+    }
+  }
+  out += '"';
+}
+
+std::string quote(std::string_view text) {
+  std::string out;
+  append_quoted(out, text);
+  return out;
+}
+
+Value Value::bare(std::string text) {
+  Value v;
+  v.shape_ = Shape::bare;
+  v.text_ = std::move(text);
+  return v;
+}
+
+Value Value::text(std::string_view text) {
+  Value v;
+  v.shape_ = Shape::text;
+  v.text_ = text;
+  return v;
+}
+
+Value Value::name(std::string_view name) { return bare(std::string(name)); }
+
+Value Value::list() {
+  Value v;
+  v.shape_ = Shape::list;
+  return v;
+}
+
+Value Value::bytes(std::string_view bytes) {
+  Value v = list();
+  v.items_.reserve(bytes.size());
+  for (const char b : bytes) v.items_.push_back(integer(static_cast<unsigned char>(b)));
+  return v;
+}
+
+Value Value::map() {
+  Value v;
+  v.shape_ = Shape::map;
+  return v;
+}
+
+Value Value::record(std::string_view name) {
+  Value v;
+  v.shape_ = Shape::record;
+  v.text_ = name;
+  return v;
+}
+
+Value Value::tuple(std::string_view name) {
+  Value v;
+  v.shape_ = Shape::tuple;
+  v.text_ = name;
+  return v;
+}
+
+Value Value::some(Value inner) { return tuple("Some").push(std::move(inner)); }
+
+Value Value::none() { return name("None"); }
+
+Value& Value::push(Value element) & {
+  items_.push_back(std::move(element));
+  return *this;
+}
+
+Value& Value::entry(Value key, Value value) & {
+  items_.push_back(std::move(key));
+  items_.push_back(std::move(value));
+  return *this;
+}
+
+Value& Value::field(std::string_view name, Value value) & {
+  names_.emplace_back(name);
+  items_.push_back(std::move(value));
+  return *this;
+}
+
+struct Renderer {
+  // Indentation is carried as a depth rather than by re-indenting a
+  // nested rendering afterwards: texts never hold a raw line feed (it is
+  // escaped), so every line feed is one written here, and each is followed
+  // by four spaces per enclosing level.
+  static void newline(std::string& out, unsigned depth) {
+    out += '\n';
+    out.append(4 * std::size_t{depth}, ' ');
+  }
+
+  static void pretty(std::string& out, const Value& v, unsigned depth) {
+    using Shape = Value::Shape;
+    switch (v.shape_) {
+      case Shape::bare: out += v.text_; return;
+      case Shape::text: append_quoted(out, v.text_); return;
+      case Shape::list:
+      case Shape::tuple: {
+        const bool list = v.shape_ == Shape::list;
+        if (!list) {
+          out += v.text_;
+          if (v.items_.empty()) return;
+        }
+        out += list ? '[' : '(';
+        for (const Value& item : v.items_) {
+          newline(out, depth + 1);
+          pretty(out, item, depth + 1);
+          out += ',';
+        }
+        if (!v.items_.empty()) newline(out, depth);
+        out += list ? ']' : ')';
+        return;
+      }
+      case Shape::map: {
+        out += '{';
+        for (std::size_t i = 0; i + 1 < v.items_.size(); i += 2) {
+          newline(out, depth + 1);
+          pretty(out, v.items_[i], depth + 1);
+          out += ": ";
+          pretty(out, v.items_[i + 1], depth + 1);
+          out += ',';
+        }
+        if (!v.items_.empty()) newline(out, depth);
+        out += '}';
+        return;
+      }
+      case Shape::record: {
+        out += v.text_;
+        if (v.names_.empty()) return;
+        out += " {";
+        for (std::size_t i = 0; i < v.names_.size(); ++i) {
+          newline(out, depth + 1);
+          out += v.names_[i];
+          out += ": ";
+          pretty(out, v.items_[i], depth + 1);
+          out += ',';
+        }
+        newline(out, depth);
+        out += '}';
+        return;
+      }
+    }
+  }
+
+  static void compact(std::string& out, const Value& v) {
+    using Shape = Value::Shape;
+    switch (v.shape_) {
+      case Shape::bare: out += v.text_; return;
+      case Shape::text: append_quoted(out, v.text_); return;
+      case Shape::list:
+      case Shape::tuple: {
+        const bool list = v.shape_ == Shape::list;
+        if (!list) {
+          out += v.text_;
+          if (v.items_.empty()) return;
+        }
+        out += list ? '[' : '(';
+        for (std::size_t i = 0; i < v.items_.size(); ++i) {
+          if (i != 0) out += ", ";
+          compact(out, v.items_[i]);
+        }
+        out += list ? ']' : ')';
+        return;
+      }
+      case Shape::map: {
+        out += '{';
+        for (std::size_t i = 0; i + 1 < v.items_.size(); i += 2) {
+          if (i != 0) out += ", ";
+          compact(out, v.items_[i]);
+          out += ": ";
+          compact(out, v.items_[i + 1]);
+        }
+        out += '}';
+        return;
+      }
+      case Shape::record: {
+        out += v.text_;
+        if (v.names_.empty()) return;
+        out += " { ";
+        for (std::size_t i = 0; i < v.names_.size(); ++i) {
+          if (i != 0) out += ", ";
+          out += v.names_[i];
+          out += ": ";
+          compact(out, v.items_[i]);
+        }
+        out += " }";
+        return;
+      }
+    }
+  }
+};
+
+std::string pretty(const Value& v) {
+  std::string out;
+  Renderer::pretty(out, v, 0);
+  return out;
+}
+
+std::string compact(const Value& v) {
+  std::string out;
+  Renderer::compact(out, v);
+  return out;
+}
+
+std::string pretty_list(const std::vector<std::string>& texts) {
+  std::string out = "[";
+  for (const std::string& t : texts) {
+    out += "\n    ";
+    append_quoted(out, t);
+    out += ',';
+  }
+  out += texts.empty() ? "]" : "\n]";
+  return out;
+}
+
+}  // namespace vx::render
