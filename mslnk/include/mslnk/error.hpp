@@ -6,6 +6,9 @@
 #include <utility>
 #include <variant>
 
+#include "core/io_error.hpp"
+#include "core/render.hpp"
+
 namespace mslnk {
 
 // `kind` is always "io". `message` is the text of the failed I/O operation:
@@ -16,8 +19,14 @@ struct MSLinkError {
   std::string message;
 
   static MSLinkError io(std::string message) { return {"io", std::move(message)}; }
+  // The error of a failed I/O operation: its plain text as the message.
+  static MSLinkError from(const vx::IoError& e) { return io(vx::text(e)); }
   friend bool operator==(const MSLinkError&, const MSLinkError&) = default;
 };
+
+// For trace lines: the record "MSLinkError" with `kind`, then `message`,
+// each a quoted text. Its pretty rendering takes four lines.
+vx::render::Value to_value(const MSLinkError& e);
 
 // A value of T or an MSLinkError. Accessing the side that is not held is a
 // programming error (the accessors assume the caller checked ok()).
