@@ -132,9 +132,23 @@ IoError IoError::wrapping(ErrorKind kind, const IoError& inner) {
 
 IoError IoError::wrapping(ErrorKind kind, render::Value inner_detail, std::string inner_text) {
   IoError e(Repr::custom, kind);
-  e.inner_ = std::make_shared<const Wrapped>(Wrapped{std::move(inner_detail), std::move(inner_text)});
+  e.inner_ = std::make_unique<Wrapped>(Wrapped{std::move(inner_detail), std::move(inner_text)});
   return e;
 }
+
+IoError::IoError(const IoError& other)
+    : repr_(other.repr_),
+      kind_(other.kind_),
+      code_(other.code_),
+      message_(other.message_),
+      inner_(other.inner_ ? std::make_unique<Wrapped>(*other.inner_) : nullptr) {}
+
+IoError& IoError::operator=(const IoError& other) {
+  if (this != &other) *this = IoError(other);
+  return *this;
+}
+
+IoError::~IoError() = default;
 
 std::optional<std::uint32_t> IoError::os_code() const {
   if (repr_ == Repr::os) return code_;

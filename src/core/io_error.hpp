@@ -90,6 +90,12 @@ class IoError {
   // by its detail value and its plain text.
   static IoError wrapping(ErrorKind kind, render::Value inner_detail, std::string inner_text);
 
+  IoError(const IoError& other);
+  IoError& operator=(const IoError& other);
+  IoError(IoError&&) noexcept = default;
+  IoError& operator=(IoError&&) noexcept = default;
+  ~IoError();
+
   Repr repr() const { return repr_; }
   // The kind; for an operating-system error, the kind of its code.
   ErrorKind kind() const { return kind_; }
@@ -108,7 +114,9 @@ class IoError {
   ErrorKind kind_;
   std::uint32_t code_ = 0;               // os
   std::string message_;                  // os: the system text; message: the message
-  std::shared_ptr<const Wrapped> inner_; // custom
+  // custom. Copied deeply rather than shared: a shared_ptr control block
+  // is a polymorphic object, and the core is built without RTTI.
+  std::unique_ptr<Wrapped> inner_;
 
   friend render::Value to_value(const IoError& e);
   friend std::string text(const IoError& e);

@@ -120,6 +120,16 @@ TEST(IoError, KindAndCode) {
   EXPECT_EQ(wrapped.kind(), ErrorKind::InvalidInput);
   EXPECT_EQ(wrapped.os_code(), std::nullopt);
   EXPECT_EQ(IoError::with_message(ErrorKind::WriteZero, "x").os_code(), std::nullopt);
+
+  // Copies of a wrapping error own their wrapped error.
+  IoError copy = IoError::from_kind(ErrorKind::Other);
+  {
+    const IoError temporary = IoError::wrapping(ErrorKind::Other, os);
+    copy = temporary;
+  }
+  const IoError second = copy;
+  EXPECT_EQ(vx::detail(second), "Custom { kind: Other, error: Os { code: 10054, kind: ConnectionReset, message: \"reset\" } }");
+  EXPECT_EQ(vx::text(copy), "reset (os error 10054)");
 }
 
 // The message of a failed shell link operation is the I/O error text,
