@@ -1,3 +1,12 @@
+// Process entry: no console, no window, no command-line arguments read.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "launcher/app.hpp"
+#include "win32/diag.hpp"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  vx::diag::set_main_thread();
+  vx::app::main_body();
+  // Returning from the main body is the orderly exit with status 0.
+  vx::diag::exit_process(0);
+}
