@@ -269,6 +269,10 @@ void start_wine() {
   }
   // Fails harmlessly when a server for the prefix is already running.
   run_wine_tool({c.wineserver.string(), "-p"}, 60s);
+  // The first program of a Wine session starts the session's system
+  // processes, and a wineboot in its own process group. Started here, they
+  // are done before a test run ends and its group is killed.
+  run_wine_tool({c.wine64.string(), "wineboot"}, 120s);
 }
 
 void stop_wine() {

@@ -49,9 +49,9 @@ fs::path veltrix_exe();
 fs::path probe_exe();
 fs::path javaw_standin();
 
-// Makes sure the prefix exists (wineboot when it does not) and starts a
-// persistent wineserver for it, so the runs of a test program share one
-// Wine session instead of booting one each.
+// Makes sure the prefix exists (wineboot when it does not), starts a
+// persistent wineserver for it and boots the session, so the runs of a test
+// program share one Wine session instead of booting one each.
 void start_wine();
 // Stops the prefix's wineserver and the Wine processes it serves, and waits
 // until it has gone.
