@@ -1,11 +1,22 @@
 // Allocation failure anywhere ends the process with the requested size on
 // standard error; nothing in the launcher expects new to throw.
+//
+// The C++ runtime's default terminate handler demangles the type of an
+// uncaught exception, which links a 45 KiB demangler into the program. The
+// launcher never throws; should the standard library ever do so, the
+// process ends by the one fatal path instead.
 #include <cstdlib>
 #include <new>
 
 #include <malloc.h>
 
 #include "win32/diag.hpp"
+
+namespace __gnu_cxx {
+[[noreturn]] void __verbose_terminate_handler() {
+  vx::diag::fatal("src\\lib", "unexpected exception from the C++ runtime");
+}
+}  // namespace __gnu_cxx
 
 namespace {
 

@@ -41,7 +41,10 @@ volatile LONG g_exit_cleanup_done = 0;
 volatile LONG g_first_fatal = 1;
 volatile DWORD g_main_thread_id = 0;
 
-thread_local bool t_in_fatal = false;
+// The thread that is writing a fatal error, so a second one raised while
+// writing it is recognised (kept without thread_local storage, which would
+// drag a threads runtime into the program).
+volatile DWORD g_fatal_thread = 0;
 
 // Console: UTF-16 through WriteConsoleW, in whole-character pieces.
 void write_console(HANDLE h, ConsolePieces& console, std::string_view bytes) {
@@ -151,11 +154,11 @@ void exit_process(unsigned status) {
 
 void fatal(std::string_view site, std::string_view message) {
   // No lock on the way out: a fatal error never waits for another thread.
-  if (t_in_fatal) {
+  if (g_fatal_thread == GetCurrentThreadId()) {
     write_err("thread panicked while processing panic. aborting.\n");
     fast_fail();
   }
-  t_in_fatal = true;
+  InterlockedExchange(reinterpret_cast<volatile LONG*>(&g_fatal_thread), static_cast<LONG>(GetCurrentThreadId()));
   const bool main = g_main_thread_id != 0 && GetCurrentThreadId() == g_main_thread_id;
   write_err("thread '");
   write_err(main ? "main" : "<unnamed>");
