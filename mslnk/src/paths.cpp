@@ -61,20 +61,20 @@ std::optional<MSLinkError> refuse_source(std::string_view s) {
   if (s.size() >= 2 && is_separator(s[0]) && is_separator(s[1])) {
     const bool device = s.size() >= 3 && (s[2] == '.' || s[2] == '?') &&
                         (s.size() == 3 || is_separator(s[3]));
-    return refuse(device ? refusal::DEVICE : refusal::UNC);
+    return refuse(device ? refusal::DEVICE_PATH : refusal::UNC_PATH);
   }
   if (!s.empty() && is_separator(s[0])) {
     // \??\C:\x is the object-manager form of a path; \x is relative to the
     // current drive.
     if (s.size() >= 4 && s[1] == '?' && s[2] == '?' && is_separator(s[3]))
-      return refuse(refusal::DEVICE);
-    return refuse(vx::winpath::parent(s) ? refusal::NO_DRIVE : refusal::NO_PARENT);
+      return refuse(refusal::DEVICE_PATH);
+    return refuse(vx::winpath::parent(s) ? refusal::ROOTED_WITHOUT_DRIVE : refusal::NO_PARENT);
   }
   if (s.size() >= 2 && is_drive_letter(s[0]) && s[1] == ':') {
     if (s.size() == 2) return refuse(refusal::NO_PARENT);  // a bare drive
-    if (!is_separator(s[2])) return refuse(refusal::DRIVE_RELATIVE);
+    if (!is_separator(s[2])) return refuse(refusal::DRIVE_RELATIVE_PATH);
   } else {
-    return refuse(refusal::RELATIVE);
+    return refuse(refusal::RELATIVE_PATH);
   }
   if (!vx::winpath::parent(s)) return refuse(refusal::NO_PARENT);
   if (is_reserved_device_name(last_name(s))) return refuse(refusal::RESERVED_NAME);

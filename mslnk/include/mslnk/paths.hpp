@@ -12,15 +12,15 @@ namespace mslnk::paths {
 // Why a source is refused. Every refusal is an MSLinkError of kind "io"
 // carrying one of these texts.
 namespace refusal {
-inline constexpr std::string_view UNC =
+inline constexpr std::string_view UNC_PATH =
     "source is a network (UNC) path; shortcuts are made only to local paths with a drive letter";
-inline constexpr std::string_view DEVICE =
+inline constexpr std::string_view DEVICE_PATH =
     "source is a device or verbatim (\\\\.\\, \\\\?\\) path; shortcuts are made only to paths with a drive letter";
-inline constexpr std::string_view NO_DRIVE =
+inline constexpr std::string_view ROOTED_WITHOUT_DRIVE =
     "source is rooted but has no drive letter; shortcuts are made only to paths with a drive letter";
-inline constexpr std::string_view DRIVE_RELATIVE =
+inline constexpr std::string_view DRIVE_RELATIVE_PATH =
     "source is relative to a drive's current directory; an absolute path with a drive letter is required";
-inline constexpr std::string_view RELATIVE =
+inline constexpr std::string_view RELATIVE_PATH =
     "source is a relative path; an absolute path with a drive letter is required";
 inline constexpr std::string_view NO_PARENT = "source has no parent directory";
 inline constexpr std::string_view RESERVED_NAME = "source names a reserved device";
