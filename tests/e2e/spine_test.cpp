@@ -143,8 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
 // the site, and the process ends by fast-fail. The system error is "path not
 // found" when libs itself is missing and "file not found" when only the
 // archive is.
-// Enabled once the archive check is in the launcher.
-TEST(FatalError, DISABLED_MissingArchiveEndsByFastFail) {
+TEST(FatalError, MissingArchiveEndsByFastFail) {
   struct Case {
     const char* label;
     bool make_libs;
