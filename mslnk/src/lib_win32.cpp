@@ -10,6 +10,7 @@
 #include "core/io_error.hpp"
 #include "mslnk/paths.hpp"
 #include "mslnk/shell_link.hpp"
+#include "win32/fs.hpp"
 #include "win32/handle.hpp"
 #include "win32/syserr.hpp"
 #include "win32/wide.hpp"
@@ -22,12 +23,15 @@ using vx::win32::UniqueFile;
 MSLinkError last_error() { return MSLinkError::from(vx::win32::last_os_error()); }
 
 // The path for the system, or the I/O layer's refusal of a NUL inside it
-// (the system would silently cut the text there).
+// (the system would silently cut the text there). A path too long for the
+// classic rules gets its extended-length form.
 Result<std::wstring> system_path(std::string_view text) {
   if (text.find('\0') != std::string_view::npos)
     return MSLinkError::from(vx::IoError::with_message(
         vx::ErrorKind::InvalidInput, "strings passed to WinAPI cannot contain NULs"));
-  return vx::win32::to_wide(text);
+  vx::win32::WidePath wide = vx::win32::long_path_form(vx::win32::to_wide(text));
+  if (wide.error) return MSLinkError::from(*wide.error);
+  return std::move(wide.path);
 }
 
 // A directory, links followed. The handle is of the final target, so a
@@ -45,7 +49,7 @@ Result<bool> is_directory(HANDLE h, DWORD attributes) {
 // The target's final path with links resolved, as the system gives it
 // (\\?\C:\a\b.txt).
 Result<std::u16string> final_path(HANDLE h) {
-  std::wstring buf(MAX_PATH, L'\0');
+  std::wstring buf(MAX_PATH + 1, L'\0');
   for (;;) {
     const DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()),
                                               FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
@@ -54,7 +58,7 @@ Result<std::u16string> final_path(HANDLE h) {
       buf.resize(n);
       break;
     }
-    buf.resize(n);  // too small: n counts the terminator
+    buf.resize(n + 1);  // too small: n counts the terminator
   }
   return std::u16string(reinterpret_cast<const char16_t*>(buf.data()), buf.size());
 }

@@ -81,6 +81,10 @@ void remove_tree(const std::string& dir) {
   RemoveDirectoryW(to_wide(dir).c_str());
 }
 
+bool exists(const std::string& path) {
+  return GetFileAttributesW(to_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string bytes_of(const std::vector<std::uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
 // What create_link wrote to the standard streams.
@@ -251,6 +255,20 @@ TEST_F(CreateLink, WritesTheShortcutThatWineReads) {
   }
 }
 
+// Wine's GetFinalPathNameByHandleW fails (error 234) for any final path
+// longer than 260 units, so only the writing side is checked at length.
+TEST_F(CreateLink, TargetLongerThanTheClassicPathLimit) {
+  const std::string long_dir = dir(std::string(240, 'd'));
+  ASSERT_TRUE(CreateDirectoryW(to_wide(long_dir).c_str(), nullptr));
+  const std::string target = long_dir + "\\long.lnk";
+  ASSERT_GT(target.size(), 260u);
+  const Output o = run(dir("a\\b.txt"), target);
+  EXPECT_EQ(o.out, "windows file link created\n");
+  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(read_file(target), expected_bytes(dir("a\\b.txt"), {false, 12}, dir("a\\b.txt")));
+  EXPECT_EQ(list_dir(long_dir), std::vector<std::string>{"long.lnk"});
+}
+
 TEST_F(CreateLink, DirectoryShortcutIsTheHeaderAlone) {
   const std::string target = dir("out\\dir.lnk");
   const Output o = run(dir("a"), target);
@@ -299,10 +317,6 @@ bool start_host_program(const wchar_t* exe, std::wstring cmd) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   return CreateProcessW(exe, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-}
-
-bool exists(const std::string& path) {
-  return GetFileAttributesW(to_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool wait_for_existence(const std::string& path, bool wanted) {
