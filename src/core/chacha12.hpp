@@ -59,10 +59,10 @@ class ChaCha12Rng {
   SeedSource source_ = nullptr;
 };
 
-// The generator lives in a thread_local. With mingw-w64, destructors of
-// thread_local objects run after the thread's emulated TLS block has been
-// freed, so a destructor there writes into freed memory. Keeping the type
-// trivially destructible means none is ever registered.
+// The launcher's generator lives as long as the process. Keeping the type
+// trivially destructible means no destructor is registered to run at exit
+// (and, should one ever live in a thread_local: with mingw-w64 those
+// destructors run after the thread's emulated TLS block has been freed).
 static_assert(std::is_trivially_destructible_v<ChaCha12Rng>);
 
 }  // namespace vx

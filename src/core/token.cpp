@@ -4,16 +4,13 @@
 
 namespace vx {
 
-TokenResult generate_token(SeedSource source) {
-  // One generator per thread, made on the thread's first draw and kept for
-  // its life; nothing is shared, so nothing is locked.
-  thread_local std::optional<ChaCha12Rng> rng;
+TokenResult generate_token(std::optional<ChaCha12Rng>& generator, SeedSource source) {
   TokenResult result;
-  if (!rng) {
-    rng = ChaCha12Rng::create(source, result.status);
-    if (!rng) return result;
+  if (!generator) {
+    generator = ChaCha12Rng::create(source, result.status);
+    if (!generator) return result;
   }
-  result.token = draw_token([] { return rng->next_word(); });
+  result.token = draw_token([&] { return generator->next_word(); });
   return result;
 }
 

@@ -1,5 +1,5 @@
-// The access token: 32 characters from A-Z, a-z, 0-9, drawn from this
-// thread's ChaCha12 generator. The launcher hands it to the Java application
+// The access token: 32 characters from A-Z, a-z, 0-9, drawn from a
+// ChaCha12 generator seeded by the system. The launcher hands it to the Java application
 // on its command line and expects it back as the first message.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/chacha12.hpp"
 #include "core/random_source.hpp"
 
 namespace vx {
@@ -41,14 +42,15 @@ std::string draw_token(NextWord&& next_word) {
 
 struct TokenResult {
   std::string token;    // TOKEN_LENGTH characters when status.ok
-  RandomStatus status;  // failure of creating this thread's generator
+  RandomStatus status;  // failure of creating the generator
 };
 
-// Draws a token from this thread's generator. The first call on a thread
-// creates the generator from `source`, which it keeps for reseeds (later
-// calls ignore their argument); if that creation fails, the result carries
-// the failure and no token, and the next call tries again.
-TokenResult generate_token(SeedSource source);
+// Draws a token from `generator`, which belongs to the calling thread (in
+// the launcher: the main thread's, the only thread that draws). An empty
+// generator is first created from `source`, which it keeps for reseeds
+// (later calls ignore their argument); if that creation fails, the result
+// carries the failure and no token, and the next call tries again.
+TokenResult generate_token(std::optional<ChaCha12Rng>& generator, SeedSource source);
 
 // The fatal-error message for a failed generator creation:
 // "could not initialize thread_rng: OS Error: " + code in decimal.

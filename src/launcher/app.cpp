@@ -8,6 +8,7 @@
 #include "core/fatal_text.hpp"
 #include "core/md5.hpp"
 #include "core/render.hpp"
+#include "core/token.hpp"
 #include "core/winpath.hpp"
 #include "launcher/build_config.hpp"
 #include "launcher/texts.hpp"
@@ -77,7 +78,9 @@ std::string own_directory() {
 }  // namespace
 
 std::string generate_token() {
-  TokenResult r = win32::generate_token();
+  // The main thread's generator: the only thread that draws, once.
+  static std::optional<ChaCha12Rng> generator;
+  TokenResult r = vx::generate_token(generator, &win32::fill_system_random);
   if (!r.status.ok) diag::fatal(texts::SITE_THREAD_RNG, thread_rng_error_message(r.status.code));
   return std::move(r.token);
 }

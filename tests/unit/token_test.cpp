@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -191,25 +190,23 @@ TEST(Token, KnownTokensFromKnownSeeds) {
   static Seed seed;
   for (const auto& c : cases) {
     for (std::size_t i = 0; i < seed.size(); ++i) seed[i] = static_cast<std::uint8_t>(c.first + c.step * i);
-    // Through the thread's own generator: a fresh thread has none yet.
-    vx::TokenResult result;
+    std::optional<vx::ChaCha12Rng> generator;
     g_calls = 0;
-    std::thread([&] {
-      result = vx::generate_token([](std::span<std::uint8_t> buf) {
-        ++g_calls;
-        std::copy(seed.begin(), seed.end(), buf.begin());
-        return vx::RandomStatus::success();
-      });
-    }).join();
+    const vx::TokenResult result = vx::generate_token(generator, [](std::span<std::uint8_t> buf) {
+      ++g_calls;
+      std::copy(seed.begin(), seed.end(), buf.begin());
+      return vx::RandomStatus::success();
+    });
     ASSERT_TRUE(result.status.ok);
     EXPECT_EQ(result.token, c.token);
     EXPECT_EQ(g_calls, 1);
   }
 }
 
-TEST(Token, ThreadGeneratorIsMadeOnceAndItsCreationFailureIsReported) {
-  std::thread([] {
-    const vx::TokenResult failed = vx::generate_token(script({{false, 0x07}}));
+TEST(Token, GeneratorIsMadeOnceAndItsCreationFailureIsReported) {
+  {
+    std::optional<vx::ChaCha12Rng> generator;
+    const vx::TokenResult failed = vx::generate_token(generator, script({{false, 0x07}}));
     EXPECT_FALSE(failed.status.ok);
     EXPECT_TRUE(failed.token.empty());
     EXPECT_EQ(vx::thread_rng_error_message(failed.status.code),
@@ -217,15 +214,15 @@ TEST(Token, ThreadGeneratorIsMadeOnceAndItsCreationFailureIsReported) {
 
     // The next call tries again; once made, the generator is kept.
     const vx::SeedSource zeros = script({{true, 0}, {true, 0}});
-    const vx::TokenResult first = vx::generate_token(zeros);
-    const vx::TokenResult second = vx::generate_token(zeros);
+    const vx::TokenResult first = vx::generate_token(generator, zeros);
+    const vx::TokenResult second = vx::generate_token(generator, zeros);
     EXPECT_EQ(g_calls, 1);
     EXPECT_EQ(first.token, "aUE1uFpXewNeLGLvQMPtzItzElQywsFf");
     // The same generator goes on: a different token, still well-formed.
     EXPECT_NE(second.token, first.token);
     ASSERT_EQ(second.token.size(), vx::TOKEN_LENGTH);
     for (char ch : second.token) EXPECT_NE(vx::TOKEN_ALPHABET.find(ch), std::string_view::npos);
-  }).join();
+  }
 }
 
 // The chunking and fallback rule of the system random source.
