@@ -10,11 +10,9 @@ constexpr std::u16string_view NT_OBJECT = u"\\??\\";  // \??\ (object manager pr
 constexpr std::u16string_view VERBATIM_UNC = u"\\\\?\\UNC\\";
 constexpr std::u16string_view DEVICE = u"\\\\.\\";
 
-// Lengths counting the terminating NUL. MAX_PATH is 260, but some calls
-// already fail from 248 on (the room a directory needs for an 8.3 name), so
-// longer names are given the extended-length form from 248.
+// Lengths counting the terminating NUL.
 constexpr std::size_t MAX_PATH_UNITS = 260;
-constexpr std::size_t SHORT_PATH_LIMIT = 248;
+constexpr std::size_t SHORT_PATH_LIMIT = LONG_PATH_UNITS;
 
 IoError invalid_input(std::string_view message) {
   return IoError::with_message(ErrorKind::InvalidInput, std::string(message));
@@ -29,16 +27,15 @@ bool is_drive_path(std::u16string_view p) {
   return p.size() >= 3 && is_drive_letter(p[0]) && p[1] == u':' && is_sep(p[2]);
 }
 
-// The extended-length form of an absolute path, chosen by its form.
-std::u16string with_verbatim_prefix(std::u16string abs) {
+}  // namespace
+
+std::u16string extended_length_form(std::u16string abs) {
   if (is_drive_path(abs)) return std::u16string(VERBATIM) + abs;
   if (abs.starts_with(DEVICE)) return std::u16string(VERBATIM) + abs.substr(DEVICE.size());
   if (abs.starts_with(VERBATIM) || abs.starts_with(NT_OBJECT)) return abs;
   if (abs.starts_with(u"\\\\")) return std::u16string(VERBATIM_UNC) + abs.substr(2);
   return abs;
 }
-
-}  // namespace
 
 WideResult to_system_text(std::string_view utf8) {
   WideResult r;
@@ -145,7 +142,7 @@ WideResult application_name(std::string_view program, const FullPathFn& full_pat
 
   WideResult abs = full_path(name);
   if (abs.error) return abs;
-  if (abs.text.size() + 1 >= SHORT_PATH_LIMIT) abs.text = with_verbatim_prefix(std::move(abs.text));
+  if (abs.text.size() + 1 >= SHORT_PATH_LIMIT) abs.text = extended_length_form(std::move(abs.text));
   return abs;
 }
 

@@ -52,6 +52,16 @@ std::optional<IoError> append_argument(std::u16string& command_line, std::u16str
 // not among them. Fails with NUL_IN_DATA for the program or any argument.
 WideResult compose_command_line(std::string_view program, std::span<const std::string> args);
 
+// MAX_PATH is 260 units, but some calls already fail from 248 on (the room
+// a directory needs for an 8.3 name): from this length, counting the NUL,
+// a path is given the extended-length form.
+inline constexpr std::size_t LONG_PATH_UNITS = 248;
+
+// The extended-length form of an absolute path, chosen by its form: a drive
+// path gets \\?\ in front, \\.\rest becomes \\?\rest, \\server\rest becomes
+// \\?\UNC\server\rest; a path already prefixed, or of another form, stays.
+std::u16string extended_length_form(std::u16string absolute);
+
 // GetFullPathNameW of a NUL-terminated path (the platform layer supplies
 // it; it reads the error code at the failure site).
 using FullPathFn = std::function<WideResult(const std::u16string& path)>;

@@ -14,11 +14,10 @@ struct WidePath {
   std::optional<IoError> error;  // set when GetFullPathNameW failed
 };
 
-// Paths of 248 UTF-16 units or more (counting the terminating NUL) are not
+// Paths of LONG_PATH_UNITS or more (counting the terminating NUL) are not
 // opened by the classic Win32 path rules: such a path is made absolute with
-// GetFullPathNameW and given the extended-length prefix by its form (a drive
-// path gets \\?\ in front, \\.\ becomes \\?\, \\server\share becomes
-// \\?\UNC\server\share). A path that already has the prefix, and any
+// GetFullPathNameW and given its extended-length form (extended_length_form
+// in core/cmdline.hpp). A path that already has the \\?\ prefix, and any
 // shorter path, is returned unchanged.
 WidePath long_path_form(std::wstring path);
 

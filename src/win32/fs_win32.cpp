@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
+#include "core/cmdline.hpp"
 #include "win32/syserr.hpp"
 
 namespace vx::win32 {
 namespace {
-
-constexpr std::size_t LONG_PATH_UNITS = 248;  // counting the NUL
 
 bool starts_with(std::wstring_view s, std::wstring_view p) { return s.substr(0, p.size()) == p; }
 
@@ -30,16 +29,9 @@ WidePath long_path_form(std::wstring path) {
   if (starts_with(path, L"\\\\?\\") || path.size() + 1 < LONG_PATH_UNITS) return {std::move(path), std::nullopt};
   WidePath full = full_path(path);
   if (full.error) return full;
-  std::wstring& p = full.path;
-  if (starts_with(p, L"\\\\?\\")) {
-    // already extended-length
-  } else if (starts_with(p, L"\\\\.\\")) {
-    p.replace(0, 4, L"\\\\?\\");
-  } else if (starts_with(p, L"\\\\")) {
-    p.replace(0, 2, L"\\\\?\\UNC\\");
-  } else if (p.size() >= 2 && p[1] == L':') {
-    p.insert(0, L"\\\\?\\");
-  }
+  const std::u16string extended = extended_length_form(
+      std::u16string(reinterpret_cast<const char16_t*>(full.path.data()), full.path.size()));
+  full.path.assign(reinterpret_cast<const wchar_t*>(extended.data()), extended.size());
   return full;
 }
 

@@ -240,3 +240,21 @@ TEST(Cmdline, ApplicationNameFailsWithTheFullPathError) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ExtendedLengthForm, ChosenByThePathsForm) {
+  const struct {
+    std::u16string in, out;
+  } cases[] = {
+      {u"C:\\a\\b.jar", u"\\\\?\\C:\\a\\b.jar"},
+      {u"\\\\server\\share\\b.jar", u"\\\\?\\UNC\\server\\share\\b.jar"},
+      {u"\\\\.\\C:\\b.jar", u"\\\\?\\C:\\b.jar"},
+      {u"\\\\?\\C:\\b.jar", u"\\\\?\\C:\\b.jar"},
+      {u"\\??\\C:\\b.jar", u"\\??\\C:\\b.jar"},
+      {u"relative\\b.jar", u"relative\\b.jar"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(vx::extended_length_form(c.in), c.out);
+}
+
+}  // namespace
