@@ -142,6 +142,32 @@ INSTANTIATE_TEST_SUITE_P(Paths, JvmCommandLine,
                                            InstallName{"NonAscii", "caf\u00e9 \u5e94\u7528 \U0001F680"}),
                          [](const auto& info) { return std::string(info.param.label); });
 
+// The child inherits duplicates of the launcher's standard handles.
+TEST(JvmLaunch, ChildSharesTheLaunchersStandardHandles) {
+  Installation inst("install");
+  const RunResult r = inst.run();
+  ASSERT_EQ(r.exit_status, 0) << r;
+  const auto rec = inst.wait_for_record();
+  ASSERT_TRUE(rec.has_value()) << r;
+  EXPECT_EQ(rec->std_output, standin::HandleState::valid);
+  EXPECT_EQ(rec->std_error, standin::HandleState::valid);
+}
+
+// Started without standard handles (as from a desktop shortcut), the
+// launcher gives its child none either, and still starts it.
+TEST(JvmLaunch, WithoutStandardHandlesTheChildGetsNone) {
+  Installation inst("install");
+  RunOptions o = inst.options();
+  o.args = {"start-bare", wine_path(inst.root / "veltrix.exe")};
+  const RunResult r = run_windows(probe_exe(), o);
+  ASSERT_EQ(r.exit_status, 0) << r;
+  EXPECT_EQ(r.err, "") << r;
+  const auto rec = inst.wait_for_record();
+  ASSERT_TRUE(rec.has_value()) << r;
+  EXPECT_NE(rec->std_output, standin::HandleState::valid);
+  EXPECT_NE(rec->std_error, standin::HandleState::valid);
+}
+
 // The runtime and the archive come from the current directory, while the
 // application runs in the directory of the launcher's own executable.
 TEST(JvmLaunch, WorkingDirectoryIsTheLaunchersOwn) {

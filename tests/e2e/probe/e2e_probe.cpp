@@ -11,6 +11,10 @@
 //   exit <n>               ExitProcess(n)
 //   fastfail               __fastfail(FAST_FAIL_FATAL_APP_EXIT)
 //   sleep <ms>             Sleep(ms)
+//   start-bare <program>   starts the program (a Windows path) in the current
+//                          directory with STARTF_USESTDHANDLES and three NULL
+//                          handles, the way a desktop shortcut starts a GUI
+//                          program, waits for it and exits with its status
 // A failed write ends the probe at once with the system error code as its
 // exit status (ERROR_INVALID_HANDLE 6 for a closed descriptor,
 // ERROR_PIPE_NOT_CONNECTED 233 for a pipe without a reader). An unknown
@@ -71,6 +75,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       __builtin_unreachable();
     } else if (cmd == L"sleep" && has1) {
       Sleep(static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10)));
+    } else if (cmd == L"start-bare" && has1) {
+      std::wstring line = L"\"" + std::wstring(argv[++i]) + L"\"";
+      STARTUPINFOW si{};
+      si.cb = sizeof si;
+      si.dwFlags = STARTF_USESTDHANDLES;  // all three stay NULL
+      PROCESS_INFORMATION pi{};
+      if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ExitProcess(GetLastError());
+      }
+      WaitForSingleObject(pi.hProcess, INFINITE);
+      DWORD status = 0;
+      GetExitCodeProcess(pi.hProcess, &status);
+      ExitProcess(status);
     } else {
       ExitProcess(99);
     }
