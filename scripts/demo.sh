@@ -44,4 +44,12 @@ set -e
 echo "=== veltrix.exe exit status: $status"
 sleep 1
 [ -f "$install/javaw-demo.log" ] && cat "$install/javaw-demo.log"
+
+echo "=== the same installation with one byte of the archive changed"
+printf 'veltrix demo archivE\n' > "$install/libs/veltrix.jar"
+set +e
+(cd "$install" && "$wine64" ./veltrix.exe)
+echo "=== veltrix.exe exit status: $?"
+set -e
+printf 'veltrix demo archive\n' > "$install/libs/veltrix.jar"
 WINEPREFIX=$WINEPREFIX "$(dirname "$wine64")/wineserver" -k 2>/dev/null || true
