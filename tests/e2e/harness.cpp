@@ -103,7 +103,7 @@ StreamPlumbing plumb(Stream mode) {
   return p;
 }
 
-struct SpawnSpec {
+struct SpawnRequest {
   std::vector<std::string> argv;
   std::vector<std::pair<std::string, std::string>> env;
   fs::path cwd;
@@ -145,22 +145,22 @@ void read_available(Fd& fd, std::string& sink) {
   }
 }
 
-RunResult spawn_and_wait(const SpawnSpec& spec) {
+RunResult spawn_and_wait(const SpawnRequest& request) {
   // Everything the child needs is prepared before fork: after it, the child
   // only makes async-signal-safe calls.
   std::vector<char*> argv;
-  for (const auto& a : spec.argv) argv.push_back(const_cast<char*>(a.c_str()));
+  for (const auto& a : request.argv) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  const std::vector<std::string> env_strings = merged_environment(spec.env);
+  const std::vector<std::string> env_strings = merged_environment(request.env);
   std::vector<char*> envp;
   for (const auto& e : env_strings) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
-  const std::string cwd = spec.cwd.string();
+  const std::string cwd = request.cwd.string();
 
   Fd null_in(::open("/dev/null", O_RDONLY | O_CLOEXEC));
   if (!null_in) throw_errno("open /dev/null");
-  StreamPlumbing out = plumb(spec.out);
-  StreamPlumbing err = plumb(spec.err);
+  StreamPlumbing out = plumb(request.out);
+  StreamPlumbing err = plumb(request.err);
 
   const pid_t pid = ::fork();
   if (pid < 0) throw_errno("fork");
@@ -179,7 +179,7 @@ RunResult spawn_and_wait(const SpawnSpec& spec) {
   null_in.reset();
 
   RunResult result;
-  const auto deadline = Clock::now() + spec.time_limit;
+  const auto deadline = Clock::now() + request.time_limit;
   for (;;) {
     // Look for the end without reaping, so the process group id stays
     // reserved until the leftovers are gone.
@@ -190,7 +190,7 @@ RunResult spawn_and_wait(const SpawnSpec& spec) {
     const bool ended = info.si_pid == pid;
     const bool expired = !ended && Clock::now() >= deadline;
     if (ended || expired) {
-      if (expired || spec.kill_leftovers) ::kill(-pid, SIGKILL);
+      if (expired || request.kill_leftovers) ::kill(-pid, SIGKILL);
       result.timed_out = expired;
       int status = 0;
       while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -224,13 +224,13 @@ std::vector<std::pair<std::string, std::string>> wine_env() {
 }
 
 RunResult run_wine_tool(std::vector<std::string> argv, std::chrono::milliseconds limit) {
-  SpawnSpec spec;
-  spec.argv = std::move(argv);
-  spec.env = wine_env();
-  spec.cwd = Config::get().work_dir;
-  spec.time_limit = limit;
-  spec.kill_leftovers = false;  // a starting wineserver daemonizes
-  return spawn_and_wait(spec);
+  SpawnRequest request;
+  request.argv = std::move(argv);
+  request.env = wine_env();
+  request.cwd = Config::get().work_dir;
+  request.time_limit = limit;
+  request.kill_leftovers = false;  // a starting wineserver daemonizes
+  return spawn_and_wait(request);
 }
 
 }  // namespace
@@ -365,17 +365,17 @@ std::string MappedDrive::root() const { return std::string(1, letter_) + ":\\"; 
 
 RunResult run_windows(const fs::path& exe, const RunOptions& options) {
   const Config& c = Config::get();
-  SpawnSpec spec;
-  spec.argv = {c.wine64.string(), exe.string()};
-  spec.argv.insert(spec.argv.end(), options.args.begin(), options.args.end());
-  spec.env = wine_env();
-  spec.env.insert(spec.env.end(), options.env.begin(), options.env.end());
-  spec.cwd = options.cwd.empty() ? c.work_dir : options.cwd;
-  spec.out = options.out;
-  spec.err = options.err;
-  spec.time_limit = options.time_limit;
-  spec.kill_leftovers = options.kill_leftovers;
-  return spawn_and_wait(spec);
+  SpawnRequest request;
+  request.argv = {c.wine64.string(), exe.string()};
+  request.argv.insert(request.argv.end(), options.args.begin(), options.args.end());
+  request.env = wine_env();
+  request.env.insert(request.env.end(), options.env.begin(), options.env.end());
+  request.cwd = options.cwd.empty() ? c.work_dir : options.cwd;
+  request.out = options.out;
+  request.err = options.err;
+  request.time_limit = options.time_limit;
+  request.kill_leftovers = options.kill_leftovers;
+  return spawn_and_wait(request);
 }
 
 std::ostream& operator<<(std::ostream& os, const RunResult& r) {
