@@ -60,7 +60,7 @@ Result<std::u16string> final_path(HANDLE h) {
     }
     buf.resize(n + 1);  // too small: n counts the terminator
   }
-  return std::u16string(reinterpret_cast<const char16_t*>(buf.data()), buf.size());
+  return vx::win32::as_u16(buf);
 }
 
 // A name for the temporary file in the target's directory. Created with

@@ -4,6 +4,7 @@
 
 #include "core/cmdline.hpp"
 #include "win32/syserr.hpp"
+#include "win32/wide.hpp"
 
 namespace vx::win32 {
 namespace {
@@ -29,9 +30,7 @@ WidePath long_path_form(std::wstring path) {
   if (starts_with(path, L"\\\\?\\") || path.size() + 1 < LONG_PATH_UNITS) return {std::move(path), std::nullopt};
   WidePath full = full_path(path);
   if (full.error) return full;
-  const std::u16string extended = extended_length_form(
-      std::u16string(reinterpret_cast<const char16_t*>(full.path.data()), full.path.size()));
-  full.path.assign(reinterpret_cast<const wchar_t*>(extended.data()), extended.size());
+  full.path = as_wide(extended_length_form(as_u16(full.path)));
   return full;
 }
 

@@ -5,6 +5,7 @@
 #include "core/cmdline.hpp"
 #include "win32/fs.hpp"
 #include "win32/syserr.hpp"
+#include "win32/wide.hpp"
 
 namespace vx::win32 {
 namespace {
@@ -38,9 +39,9 @@ SpawnResult spawn_child(std::string_view program, const std::vector<std::string>
 
   // Application name: the program itself, or its extended-length form.
   WideResult app_name = application_name(program, [](const std::u16string& p) -> WideResult {
-    WidePath full = full_path(std::wstring(reinterpret_cast<const wchar_t*>(p.data()), p.size()));
+    WidePath full = full_path(as_wide(p));
     if (full.error) return {{}, std::move(full.error)};
-    return {std::u16string(reinterpret_cast<const char16_t*>(full.path.data()), full.path.size()), std::nullopt};
+    return {as_u16(full.path), std::nullopt};
   });
   if (app_name.error) return failed(std::move(*app_name.error));
 

@@ -300,8 +300,8 @@ TEST_F(CreateLink, NameFromDiskWorkingDirFromTheText) {
 // The host's name of a Windows path, when running under Wine.
 std::optional<std::wstring> host_name(const std::string& path) {
   using UnixName = char*(CDECL*)(LPCWSTR);
-  const auto unix_name = reinterpret_cast<UnixName>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+  const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
   if (unix_name == nullptr) return std::nullopt;
   char* name = unix_name(to_wide(path).c_str());
   if (name == nullptr) return std::nullopt;
