@@ -123,70 +123,42 @@ Value& Value::field(std::string_view name, Value value) & {
   return *this;
 }
 
+// One walk for both renderings. Pretty puts every element on a line of its
+// own, indented four spaces per level and followed by a comma; compact
+// separates elements with ", " on one line.
+//
+// Indentation is carried as a depth rather than by re-indenting a nested
+// rendering afterwards: texts never hold a raw line feed (it is escaped), so
+// every line feed is one written here, and each is followed by four spaces
+// per enclosing level.
 struct Renderer {
-  // Indentation is carried as a depth rather than by re-indenting a
-  // nested rendering afterwards: texts never hold a raw line feed (it is
-  // escaped), so every line feed is one written here, and each is followed
-  // by four spaces per enclosing level.
-  static void newline(std::string& out, unsigned depth) {
+  std::string& out;
+  bool multiline;
+
+  void newline(unsigned depth) {
     out += '\n';
     out.append(4 * std::size_t{depth}, ' ');
   }
 
-  static void pretty(std::string& out, const Value& v, unsigned depth) {
-    using Shape = Value::Shape;
-    switch (v.shape_) {
-      case Shape::bare: out += v.text_; return;
-      case Shape::text: append_quoted(out, v.text_); return;
-      case Shape::list:
-      case Shape::tuple: {
-        const bool list = v.shape_ == Shape::list;
-        if (!list) {
-          out += v.text_;
-          if (v.items_.empty()) return;
-        }
-        out += list ? '[' : '(';
-        for (const Value& item : v.items_) {
-          newline(out, depth + 1);
-          pretty(out, item, depth + 1);
-          out += ',';
-        }
-        if (!v.items_.empty()) newline(out, depth);
-        out += list ? ']' : ')';
-        return;
-      }
-      case Shape::map: {
-        out += '{';
-        for (std::size_t i = 0; i + 1 < v.items_.size(); i += 2) {
-          newline(out, depth + 1);
-          pretty(out, v.items_[i], depth + 1);
-          out += ": ";
-          pretty(out, v.items_[i + 1], depth + 1);
-          out += ',';
-        }
-        if (!v.items_.empty()) newline(out, depth);
-        out += '}';
-        return;
-      }
-      case Shape::record: {
-        out += v.text_;
-        if (v.names_.empty()) return;
-        out += " {";
-        for (std::size_t i = 0; i < v.names_.size(); ++i) {
-          newline(out, depth + 1);
-          out += v.names_[i];
-          out += ": ";
-          pretty(out, v.items_[i], depth + 1);
-          out += ',';
-        }
-        newline(out, depth);
-        out += '}';
-        return;
-      }
+  // Before element `index` of a container at `depth`.
+  void open_element(unsigned depth, std::size_t index) {
+    if (multiline) {
+      newline(depth + 1);
+    } else if (index != 0) {
+      out += ", ";
     }
   }
 
-  static void compact(std::string& out, const Value& v) {
+  void close_element() {
+    if (multiline) out += ',';
+  }
+
+  // After the elements of a non-empty container, before its closing mark.
+  void close_container(unsigned depth) {
+    if (multiline) newline(depth);
+  }
+
+  void render(const Value& v, unsigned depth) {
     using Shape = Value::Shape;
     switch (v.shape_) {
       case Shape::bare: out += v.text_; return;
@@ -200,34 +172,44 @@ struct Renderer {
         }
         out += list ? '[' : '(';
         for (std::size_t i = 0; i < v.items_.size(); ++i) {
-          if (i != 0) out += ", ";
-          compact(out, v.items_[i]);
+          open_element(depth, i);
+          render(v.items_[i], depth + 1);
+          close_element();
         }
+        if (!v.items_.empty()) close_container(depth);
         out += list ? ']' : ')';
         return;
       }
       case Shape::map: {
         out += '{';
         for (std::size_t i = 0; i + 1 < v.items_.size(); i += 2) {
-          if (i != 0) out += ", ";
-          compact(out, v.items_[i]);
+          open_element(depth, i);
+          render(v.items_[i], depth + 1);
           out += ": ";
-          compact(out, v.items_[i + 1]);
+          render(v.items_[i + 1], depth + 1);
+          close_element();
         }
+        if (!v.items_.empty()) close_container(depth);
         out += '}';
         return;
       }
       case Shape::record: {
         out += v.text_;
         if (v.names_.empty()) return;
-        out += " { ";
+        out += multiline ? " {" : " { ";
         for (std::size_t i = 0; i < v.names_.size(); ++i) {
-          if (i != 0) out += ", ";
+          open_element(depth, i);
           out += v.names_[i];
           out += ": ";
-          compact(out, v.items_[i]);
+          render(v.items_[i], depth + 1);
+          close_element();
         }
-        out += " }";
+        if (multiline) {
+          close_container(depth);
+        } else {
+          out += ' ';
+        }
+        out += '}';
         return;
       }
     }
@@ -236,13 +218,13 @@ struct Renderer {
 
 std::string pretty(const Value& v) {
   std::string out;
-  Renderer::pretty(out, v, 0);
+  Renderer{out, true}.render(v, 0);
   return out;
 }
 
 std::string compact(const Value& v) {
   std::string out;
-  Renderer::compact(out, v);
+  Renderer{out, false}.render(v, 0);
   return out;
 }
 
