@@ -49,18 +49,11 @@ Result<bool> is_directory(HANDLE h, DWORD attributes) {
 // The target's final path with links resolved, as the system gives it
 // (\\?\C:\a\b.txt).
 Result<std::u16string> final_path(HANDLE h) {
-  std::wstring buf(MAX_PATH + 1, L'\0');
-  for (;;) {
-    const DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()),
-                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n == 0) return last_error();
-    if (n < buf.size()) {
-      buf.resize(n);
-      break;
-    }
-    buf.resize(n + 1);  // too small: n counts the terminator
-  }
-  return vx::win32::as_u16(buf);
+  vx::win32::WidePath final = vx::win32::read_path([h](wchar_t* buf, DWORD size) {
+    return GetFinalPathNameByHandleW(h, buf, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  });
+  if (final.error) return MSLinkError::from(*final.error);
+  return vx::win32::as_u16(final.path);
 }
 
 // A name for the temporary file in the target's directory. Created with

@@ -9,6 +9,7 @@
 
 #include "bytes.hpp"
 #include "core/text.hpp"
+#include "core/winpath.hpp"
 #include "mslnk/link_target.hpp"
 
 namespace mslnk {
@@ -65,8 +66,7 @@ constexpr std::uint16_t FIELD_2A = 0x002A;
 constexpr std::uint16_t TAIL_VALUE = 0x0014;
 }  // namespace extension
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
-bool is_drive_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+using vx::winpath::is_separator;
 
 bool is_ascii(std::string_view name) {
   for (const char c : name)
@@ -133,7 +133,7 @@ std::optional<std::vector<std::uint8_t>> file_entry_item(std::string_view name, 
 }  // namespace
 
 Result<LinkTargetIDList> LinkTargetIDList::from_path(std::string_view path) {
-  if (path.size() < 3 || !is_drive_letter(path[0]) || path[1] != ':' || !is_separator(path[2]))
+  if (!vx::winpath::starts_with_drive_root(path))
     return MSLinkError::io("source path does not start with a drive letter and a root separator");
   const std::vector<std::string_view> names = names_after_root(path, 3);
   if (names.empty()) return MSLinkError::io("source path names nothing below its drive root");

@@ -8,8 +8,8 @@
 namespace mslnk::paths {
 namespace {
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
-bool is_drive_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+using vx::winpath::is_drive_letter;
+using vx::winpath::is_separator;
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

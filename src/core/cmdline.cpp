@@ -1,6 +1,7 @@
 #include "core/cmdline.hpp"
 
 #include "core/text.hpp"
+#include "core/winpath.hpp"
 
 namespace vx {
 namespace {
@@ -18,14 +19,11 @@ IoError invalid_input(std::string_view message) {
   return IoError::with_message(ErrorKind::InvalidInput, std::string(message));
 }
 
-bool is_sep(char16_t c) { return c == u'\\' || c == u'/'; }
-
-bool is_drive_letter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+using winpath::is_drive_letter;
+using winpath::is_separator;
 
 // X:\ or X:/ at the start.
-bool is_drive_path(std::u16string_view p) {
-  return p.size() >= 3 && is_drive_letter(p[0]) && p[1] == u':' && is_sep(p[2]);
-}
+bool is_drive_path(std::u16string_view p) { return winpath::starts_with_drive_root(p); }
 
 }  // namespace
 
@@ -136,7 +134,7 @@ WideResult application_name(std::string_view program, const FullPathFn& full_pat
 
   if (n < SHORT_PATH_LIMIT) {
     const bool drive_alone = name.size() == 2 && is_drive_letter(name[0]) && name[1] == u':';
-    const bool two_separators = name.size() >= 2 && is_sep(name[0]) && is_sep(name[1]);
+    const bool two_separators = name.size() >= 2 && is_separator(name[0]) && is_separator(name[1]);
     if (drive_alone || is_drive_path(name) || two_separators) return unchanged();
   }
 

@@ -53,27 +53,13 @@ std::string quote(std::string_view text) {
   return out;
 }
 
-Value Value::bare(std::string text) {
-  Value v;
-  v.shape_ = Shape::bare;
-  v.text_ = std::move(text);
-  return v;
-}
+Value Value::bare(std::string text) { return Value(Shape::bare, text); }
 
-Value Value::text(std::string_view text) {
-  Value v;
-  v.shape_ = Shape::text;
-  v.text_ = text;
-  return v;
-}
+Value Value::text(std::string_view text) { return Value(Shape::text, text); }
 
 Value Value::name(std::string_view name) { return bare(std::string(name)); }
 
-Value Value::list() {
-  Value v;
-  v.shape_ = Shape::list;
-  return v;
-}
+Value Value::list() { return Value(Shape::list, {}); }
 
 Value Value::bytes(std::string_view bytes) {
   Value v = list();
@@ -82,25 +68,11 @@ Value Value::bytes(std::string_view bytes) {
   return v;
 }
 
-Value Value::map() {
-  Value v;
-  v.shape_ = Shape::map;
-  return v;
-}
+Value Value::map() { return Value(Shape::map, {}); }
 
-Value Value::record(std::string_view name) {
-  Value v;
-  v.shape_ = Shape::record;
-  v.text_ = name;
-  return v;
-}
+Value Value::record(std::string_view name) { return Value(Shape::record, name); }
 
-Value Value::tuple(std::string_view name) {
-  Value v;
-  v.shape_ = Shape::tuple;
-  v.text_ = name;
-  return v;
-}
+Value Value::tuple(std::string_view name) { return Value(Shape::tuple, name); }
 
 Value Value::some(Value inner) { return tuple("Some").push(std::move(inner)); }
 

@@ -67,10 +67,10 @@ class Value {
   Value&& field(std::string_view name, Value value) && { return std::move(field(name, std::move(value))); }
 
  private:
-  Value() = default;
-
   enum class Shape : unsigned char { bare, text, list, map, record, tuple };
 
+  Value() = default;
+  Value(Shape shape, std::string_view text) : shape_(shape), text_(text) {}
   static Value bare(std::string text);
 
   Shape shape_ = Shape::bare;

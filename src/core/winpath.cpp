@@ -3,9 +3,9 @@
 namespace vx::winpath {
 namespace {
 
-bool is_sep(char c, bool verbatim) { return c == '\\' || (!verbatim && c == '/'); }
+bool is_sep(char c, bool verbatim) { return c == '\\' || (!verbatim && is_separator(c)); }
 
-bool is_drive_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool is_drive(char c) { return is_drive_letter(static_cast<unsigned char>(c)); }
 
 // End of the component starting at `from` (the next separator or the end).
 std::size_t component_end(std::string_view p, std::size_t from, bool verbatim) {
@@ -26,7 +26,7 @@ std::size_t prefix_length(std::string_view p) {
       if (end < p.size()) end = component_end(p, end + 1, true);
       return end;
     }
-    if (rest.size() >= 2 && is_drive_letter(rest[0]) && rest[1] == ':') return 6;
+    if (rest.size() >= 2 && is_drive(rest[0]) && rest[1] == ':') return 6;
     return component_end(p, 4, true);
   }
   if (p.size() >= 4 && is_sep(p[0], false) && is_sep(p[1], false) && p[2] == '.' && is_sep(p[3], false)) {
@@ -38,7 +38,7 @@ std::size_t prefix_length(std::string_view p) {
     if (end < p.size()) end = component_end(p, end + 1, false);
     return end;
   }
-  if (p.size() >= 2 && is_drive_letter(p[0]) && p[1] == ':') return 2;
+  if (p.size() >= 2 && is_drive(p[0]) && p[1] == ':') return 2;
   return 0;
 }
 

@@ -54,16 +54,9 @@ constexpr DWORD READ_PIECE = 64 * 1024;
 }
 
 std::string current_directory() {
-  std::wstring buf(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(buf.size()), buf.data());
-    if (n == 0) fatal_with(texts::SITE_CURR_DIR, texts::MSG_CURR_DIR, win32::last_os_error());
-    if (n < buf.size()) {
-      buf.resize(n);
-      return win32::from_wide(buf);
-    }
-    buf.resize(n);  // too small: n is the size needed, NUL included
-  }
+  const win32::WidePath dir = win32::current_directory();
+  if (dir.error) fatal_with(texts::SITE_CURR_DIR, texts::MSG_CURR_DIR, *dir.error);
+  return win32::from_wide(dir.path);
 }
 
 std::string own_directory() {

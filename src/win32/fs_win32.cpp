@@ -14,16 +14,11 @@ bool starts_with(std::wstring_view s, std::wstring_view p) { return s.substr(0, 
 }  // namespace
 
 WidePath full_path(const std::wstring& path) {
-  std::wstring buf(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buf.size()), buf.data(), nullptr);
-    if (n == 0) return {{}, last_os_error()};
-    if (n < buf.size()) {
-      buf.resize(n);
-      return {std::move(buf), std::nullopt};
-    }
-    buf.resize(n);  // n counts the NUL when the buffer was too small
-  }
+  return read_path([&](wchar_t* buf, DWORD size) { return GetFullPathNameW(path.c_str(), size, buf, nullptr); });
+}
+
+WidePath current_directory() {
+  return read_path([](wchar_t* buf, DWORD size) { return GetCurrentDirectoryW(size, buf); });
 }
 
 WidePath long_path_form(std::wstring path) {
